@@ -1,0 +1,39 @@
+# Sourced by wine-run and scripts/test: the project's private Wine prefix.
+# The prefix lives in the build tree (never the user's ~/.wine), reports Windows 10, uses the
+# null graphics driver so windows, timers and message boxes work without an X server, and is
+# recreated when 32-bit Wine has been installed since it was made (an older prefix cannot
+# start 32-bit programs).
+
+QUARVO_REPO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+export WINEPREFIX="${QUARVO_WINEPREFIX:-$QUARVO_REPO_ROOT/build/wine-prefix}"
+export WINEDEBUG=-all
+# No Mono or Gecko install prompts: nothing here needs .NET or HTML rendering.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+quarvo_wine32_available() {
+  [ -e /usr/lib/i386-linux-gnu/wine/i386-windows/ntdll.dll ] || [ -e /usr/lib/wine/i386-windows/ntdll.dll ]
+}
+
+quarvo_wine_marker() {
+  if quarvo_wine32_available; then echo "wow64"; else echo "64-only"; fi
+}
+
+# Creates or refreshes the prefix; safe to call from several processes at once.
+quarvo_wine_prefix_ready() {
+  local marker="$WINEPREFIX/.quarvo-prefix" want
+  want=$(quarvo_wine_marker)
+  [ -f "$marker" ] && [ "$(cat "$marker")" = "$want" ] && return 0
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    [ -f "$marker" ] && [ "$(cat "$marker")" = "$want" ] && exit 0
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || { echo "wine-prefix: wineboot failed" >&2; exit 1; }
+    wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
+    wineserver -w
+    echo "$want" >"$marker"
+  ) 9>"$WINEPREFIX.lock"
+}
