@@ -26,6 +26,10 @@ int main() {
   std::printf("Class records:\n");
   for (const char* name : {"CXX::MallocBuffer", "CXX::SubBuffer", "CXX::MappedBuffer"}) {
     CXX::MetaClass* record = CXX::MetaClass::withQualifiedName(name);
+    if (record == nullptr) {
+      std::printf("  %-28s not registered\n", name);
+      continue;
+    }
     std::printf("  %-28s parent %s, %u bytes\n", record->name(), record->superclass()->name(),
                 record->instanceSize());
   }
@@ -42,7 +46,7 @@ int main() {
               host->isKindOf(&CXX::Buffer::_MetaClass::instance) ? "yes" : "no");
   showLive("CXX::Buffer");
   url.reset();
-  show("window after the owner let go", host.get());
+  show("window, owner let go", host.get());
   host.reset();
   showLive("CXX::Buffer");
 
