@@ -1,12 +1,14 @@
 # GoogleTest is built from the sources Debian ships in /usr/src/googletest, with the compiler
 # of the current preset: the same sources serve the native, sanitizer and mingw builds.
+# Elsewhere (vcpkg on Windows) an installed GoogleTest package is used.
 set(QUARVO_GTEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest source tree")
-if(NOT EXISTS "${QUARVO_GTEST_SOURCE}/CMakeLists.txt")
-  message(FATAL_ERROR "GoogleTest sources not found in ${QUARVO_GTEST_SOURCE}; run scripts/bootstrap")
+if(EXISTS "${QUARVO_GTEST_SOURCE}/CMakeLists.txt")
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  add_subdirectory("${QUARVO_GTEST_SOURCE}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
+else()
+  find_package(GTest CONFIG REQUIRED)
 endif()
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
-add_subdirectory("${QUARVO_GTEST_SOURCE}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
 include(GoogleTest)
 
 # quarvo_add_test(name SOURCES ... LIBRARIES ...): one GoogleTest executable whose cases are
