@@ -1,5 +1,6 @@
 // Portable part of the test helpers.
-#include <atomic>
+#include <mutex>
+#include <random>
 #include <fstream>
 #include <sstream>
 
@@ -8,11 +9,13 @@
 namespace CXX::testing {
 
 TempFile::TempFile(const std::string& contents) {
-  static std::atomic<int> serial{0};
-  folder_ = std::filesystem::temp_directory_path() /
-            ("cxxruntime-test-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "-" +
-             std::to_string(serial++));
-  std::filesystem::create_directories(folder_);
+  // Random names: CTest runs several test processes at once, each with its own counters.
+  static std::mt19937_64 random{std::random_device{}()};
+  static std::mutex lock;
+  do {
+    std::lock_guard<std::mutex> hold(lock);
+    folder_ = std::filesystem::temp_directory_path() / ("quarvo-test-" + std::to_string(random()));
+  } while (!std::filesystem::create_directory(folder_));
   path_ = folder_ / "file.bin";
   std::ofstream(path_, std::ios::binary) << contents;
 }
