@@ -12,6 +12,10 @@
 
 namespace kiv {
 
+namespace update {
+class Patch;
+}
+
 class Dictionary : public CXX::Object {
   CXX_DECLARE_CLASS(Dictionary)
 
@@ -33,6 +37,12 @@ class Dictionary : public CXX::Object {
   // The category this list gives to url (see UrlCheck.cpp); list damage propagates as
   // CXX::SystemError.
   CheckResult check(const char* url, size_t length) const;
+
+  // Writes this list merged with patch into target, a file the caller opened read-write
+  // (see DictionaryMerge.cpp). The caller holds the list's read lock. Throws
+  // CXX::SystemError "corrupted dictionary ?" when the records do not fill the file exactly,
+  // and the writer's and reader's errors; the target is then the caller's to delete.
+  void writeMerged(const update::Patch* patch, CXX::platform::FileHandle target) const;
 
   uint32_t listType() const { return listType_; }
   double date() const { return date_; }
