@@ -44,6 +44,12 @@ class Dictionary : public CXX::Object {
   // and the writer's and reader's errors; the target is then the caller's to delete.
   void writeMerged(const update::Patch* patch, CXX::platform::FileHandle target) const;
 
+  // Walks every record and the bucket table: records fill the record area exactly, their
+  // count is the header's, and every bucket entry points at its bucket's first record (or is
+  // empty when the bucket has none). After this no look-up can meet damage. Throws
+  // CXX::SystemError "corrupted dictionary ?" or a table error.
+  void verify() const;
+
   uint32_t listType() const { return listType_; }
   double date() const { return date_; }
   uint32_t domainCount() const { return domainCount_; }

@@ -6,7 +6,9 @@
 // the POSIX build reports errno values in their place.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "CXXRuntime/Platform.h"
 
@@ -36,9 +38,18 @@ void truncateTo(const WritableFile& file, uint64_t size);
 void closeWritable(const WritableFile& file);
 void removeFile(const char* path);
 
+// Creates a new, unique file in directory, open for reading and writing, and returns its path
+// in *path; false when no file could be made (up to 5 tries).
+bool createTemporaryFile(const char* directory, std::string* path, FileHandle* file);
+// Writes all bytes, repeating partial writes; false when a write fails or writes nothing.
+bool writeAll(FileHandle file, const void* bytes, size_t length);
+
 // Moves the file at newPath over path (or into place when path does not exist yet).
 // Raises "replace_file".
 void replaceFile(const char* path, const char* newPath);
+
+// Whether c separates path components here ("/" everywhere, also "\\" on Windows).
+bool isPathSeparator(char c);
 
 // Lets another thread run (a lock waiter's back-off).
 void yieldProcessor();

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,10 +51,37 @@ void closeWritable(const WritableFile& file) { close(file.descriptor); }
 
 void removeFile(const char* path) { unlink(path); }
 
+bool createTemporaryFile(const char* directory, std::string* path, FileHandle* file) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    std::string name = std::string(directory) + "/KivXXXXXX";
+    int fd = mkstemp(&name[0]);
+    if (fd >= 0) {
+      *path = name;
+      *file = fd;
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
+bool writeAll(FileHandle file, const void* bytes, size_t length) {
+  const char* next = static_cast<const char*>(bytes);
+  while (length > 0) {
+    ssize_t written = write(file, next, length);
+    if (written <= 0) return false;
+    next += written;
+    length -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
 void replaceFile(const char* path, const char* newPath) {
   // rename() swaps atomically and also covers "no list file yet".
   if (rename(newPath, path) != 0) CXX::raiseSystemError("replace_file", lastError());
 }
+
+bool isPathSeparator(char c) { return c == '/'; }
 
 void yieldProcessor() { sched_yield(); }
 

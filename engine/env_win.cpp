@@ -56,6 +56,33 @@ void closeWritable(const WritableFile& file) { _close(file.descriptor); }
 
 void removeFile(const char* path) { DeleteFileA(path); }
 
+bool createTemporaryFile(const char* directory, std::string* path, FileHandle* file) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    char name[MAX_PATH];
+    if (GetTempFileNameA(directory, "Kiv", 0, name) == 0) return false;
+    HANDLE handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+      *path = name;
+      *file = handle;
+      return true;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  return false;
+}
+
+bool writeAll(FileHandle file, const void* bytes, size_t length) {
+  const char* next = static_cast<const char*>(bytes);
+  while (length > 0) {
+    DWORD chunk = length > 0x40000000 ? 0x40000000 : static_cast<DWORD>(length);
+    DWORD written = 0;
+    if (!WriteFile(static_cast<HANDLE>(file), next, chunk, &written, nullptr) || written == 0) return false;
+    next += written;
+    length -= written;
+  }
+  return true;
+}
+
 void replaceFile(const char* path, const char* newPath) {
   if (ReplaceFileA(path, newPath, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) return;
   DWORD error = GetLastError();
@@ -66,6 +93,8 @@ void replaceFile(const char* path, const char* newPath) {
   }
   CXX::raiseSystemError("replace_file", error == 0 ? 0xFFFFFFFFu : error);
 }
+
+bool isPathSeparator(char c) { return c == '/' || c == '\\'; }
 
 void yieldProcessor() { SwitchToThread(); }
 
