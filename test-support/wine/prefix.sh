@@ -15,8 +15,9 @@ quarvo_wine32_available() {
   [ -e /usr/lib/i386-linux-gnu/wine/i386-windows/ntdll.dll ] || [ -e /usr/lib/wine/i386-windows/ntdll.dll ]
 }
 
+# Bump the version when the prefix setup below changes, so existing prefixes are remade.
 quarvo_wine_marker() {
-  if quarvo_wine32_available; then echo "wow64"; else echo "64-only"; fi
+  if quarvo_wine32_available; then echo "wow64 v2"; else echo "64-only v2"; fi
 }
 
 # Creates or refreshes the prefix; safe to call from several processes at once.
@@ -33,6 +34,8 @@ quarvo_wine_prefix_ready() {
     wineboot -i >/dev/null 2>&1 || { echo "wine-prefix: wineboot failed" >&2; exit 1; }
     wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
+    # One test program must see Windows 7 (the ShellKit loader's version rule).
+    wine reg add 'HKCU\Software\Wine\AppDefaults\shellkit_loader_win7_test.exe' /v Version /t REG_SZ /d win7 /f >/dev/null 2>&1
     wineserver -w
     echo "$want" >"$marker"
   ) 9>"$WINEPREFIX.lock"
