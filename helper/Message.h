@@ -37,6 +37,8 @@ class Message : public CXX::Object {
   CXX_DECLARE_CLASS(Message)
 
  public:
+  // The no-argument init() stays callable beside this class's own.
+  using CXX::Object::init;
   // A new message holding the given numbers and payload (retained; may be null).
   static Message* create(uint32_t tag, uint32_t type, uint32_t code, uint32_t argument, CXX::Buffer* payload);
   void init(uint32_t tag, uint32_t type, uint32_t code, uint32_t argument, CXX::Buffer* payload);

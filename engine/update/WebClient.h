@@ -16,6 +16,8 @@ class WebClient : public CXX::Object {
   CXX_DECLARE_CLASS(WebClient)
 
  public:
+  // The no-argument init() stays callable beside this class's own.
+  using CXX::Object::init;
   // Accepts bytes of the body; returning less than length stops the transfer.
   using DataHandler = size_t (*)(WebClient* client, const char* bytes, size_t length, void* userData);
 

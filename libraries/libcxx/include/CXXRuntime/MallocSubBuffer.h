@@ -9,6 +9,8 @@ class MallocSubBuffer : public MallocBuffer {
   CXX_DECLARE_CLASS(MallocSubBuffer)
 
  public:
+  // The no-argument init() stays callable beside this class's own.
+  using CXX::Object::init;
   // Takes ownership of block; the window (offset, length) is not checked against it.
   virtual void init(void* block, uint64_t offset, uint64_t length, Allocator* allocator);
 
