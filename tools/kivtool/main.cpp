@@ -17,6 +17,7 @@
 #include "Compile.h"
 #include "Dictionary.h"
 #include "Inspect.h"
+#include "ListDiff.h"
 #include "ListSource.h"
 #include "URLList.h"
 
@@ -30,6 +31,8 @@ const char kUsage[] = R"(usage:
   kivtool info LIST          type, date, domains, bucket fill, size, integrity
   kivtool check LIST URL...  the category LIST gives each URL
   kivtool dump LIST          every record: key in hex, bucket, host words, entries
+  kivtool diff OLD NEW PATCH the patch file that turns list OLD into list NEW, dated as NEW
+                             (what an update server sends a device that has OLD)
 
 Text lists: one item a line, NAME CATEGORY [FLAG...]; "#" at the start of a word begins a
 comment. CATEGORY is 0-16382, or "-" for none. NAME is a host, or a host with a path, query
@@ -138,6 +141,14 @@ int run(const std::vector<std::string>& args) {
   if (command == "check") {
     if (rest.size() < 2) return usage("check takes LIST and at least one URL");
     return check(rest[0], std::vector<std::string>(rest.begin() + 1, rest.end()));
+  }
+  if (command == "diff") {
+    if (rest.size() != 3) return usage("diff takes OLD, NEW and PATCH");
+    CXX::Ref<kiv::Dictionary> from(onFile(rest[0], [&] { return kiv::Dictionary::create(rest[0].c_str()); }));
+    CXX::Ref<kiv::Dictionary> to(onFile(rest[1], [&] { return kiv::Dictionary::create(rest[1].c_str()); }));
+    size_t records = onFile(rest[2], [&] { return kivtool::writeDiff(*from, *to, rest[2]); });
+    std::cout << rest[2] << ": " << records << " domain records\n";
+    return 0;
   }
   if (command != "info" && command != "dump") return usage("unknown command " + command);
   if (rest.size() != 1) return usage(command + " takes one LIST");
