@@ -7,7 +7,8 @@
 // the URL plus the SHA-1 of every string the check hashed for it (recorded by wrapping
 // kiv::keyOf at link time). The summary prints checks per second and the ratio to the floor.
 //
-//   kivbench [--kiv_domains=N] [--kiv_urls=N] [Google Benchmark flags]
+//   kivbench [--kiv_domains=N] [--kiv_urls=N] [--kiv_export=DIR] [Google Benchmark flags]
+// --kiv_export keeps the list and its URLs in DIR (list.kiv, urls.txt) for the JNI benchmark.
 #include <benchmark/benchmark.h>
 #include <uriparser/Uri.h>
 
@@ -17,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <random>
 #include <string>
@@ -289,6 +291,14 @@ long takeOption(int* argc, char** argv, const char* name, long fallback) {
 int main(int argc, char** argv) {
   long domains = takeOption(&argc, argv, "--kiv_domains", 1000000);
   long urls = takeOption(&argc, argv, "--kiv_urls", 200000);
+  std::string exportFolder;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--kiv_export=", 13) != 0) continue;
+    exportFolder = argv[i] + 13;
+    for (int j = i; j + 1 < argc; ++j) argv[j] = argv[j + 1];
+    --argc;
+    break;
+  }
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
 
@@ -303,6 +313,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kivbench: %s\n", error.what());
     std::filesystem::remove(corpus.listPath);
     return 1;
+  }
+  if (!exportFolder.empty()) {
+    std::filesystem::create_directories(exportFolder);
+    std::filesystem::copy_file(corpus.listPath, exportFolder + "/list.kiv",
+                               std::filesystem::copy_options::overwrite_existing);
+    std::ofstream out(exportFolder + "/urls.txt");
+    for (const std::string& url : corpus.urls) out << url << '\n';
   }
   double hashesPerUrl = static_cast<double>(corpus.hashed.size()) / static_cast<double>(corpus.urls.size());
   std::printf("list: %u domains, %u path entries, %llu bytes, %.2f bytes per domain, written in %.2f s\n",
