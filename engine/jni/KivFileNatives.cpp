@@ -2,6 +2,8 @@
 // No native exception ever leaves these functions.
 #include <jni.h>
 
+#include "jni_com_quarvo_engine_KivFile.h"
+
 #include <cmath>
 #include <cstring>
 

@@ -2,6 +2,8 @@
 // bound to the list behind a KivFile handle. No native exception ever leaves these functions.
 #include <jni.h>
 
+#include "jni_com_quarvo_engine_KivUpdater.h"
+
 #include "Handles.h"
 #include "JniString.h"
 #include "URLList.h"
