@@ -2,6 +2,7 @@
 // runtime's file handles and route standard output into a death test's captured stream.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -28,6 +29,10 @@ class TempFile {
 // Opens path for reading (or reading and writing); aborts the test program on failure.
 platform::FileHandle openFile(const std::filesystem::path& path, bool writable);
 void closeFile(platform::FileHandle file);
+
+// The process's open handles (file descriptors natively). Under Wine GetProcessHandleCount is a
+// stub, so Windows counts the handle values that name an open object.
+std::size_t openHandleCount();
 
 // Inside a death test: standard output goes where standard error went (the stream the death
 // test checks) and standard error is discarded, so a match proves the text went to stdout.

@@ -27,4 +27,13 @@ void sendStdoutToDeathTestStream() {
   dup2(null, STDERR_FILENO);
 }
 
+std::size_t openHandleCount() {
+  std::size_t count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    (void)entry;
+    ++count;
+  }
+  return count;
+}
+
 }  // namespace CXX::testing

@@ -3,6 +3,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -28,6 +29,16 @@ void sendStdoutToDeathTestStream() {
   _dup2(_fileno(stderr), _fileno(stdout));
   int null = _open("NUL", _O_WRONLY);
   _dup2(null, _fileno(stderr));
+}
+
+std::size_t openHandleCount() {
+  // Handle values are multiples of 4; tests keep far fewer than 65,536 open.
+  std::size_t count = 0;
+  DWORD flags = 0;
+  for (std::uintptr_t value = 4; value < 0x40000; value += 4) {
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+  }
+  return count;
 }
 
 }  // namespace CXX::testing
