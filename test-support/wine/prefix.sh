@@ -6,9 +6,10 @@
 
 QUARVO_REPO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 export WINEPREFIX="${QUARVO_WINEPREFIX:-$QUARVO_REPO_ROOT/build/wine-prefix}"
-export WINEDEBUG=-all
-# No Mono or Gecko install prompts: nothing here needs .NET or HTML rendering.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG="${QUARVO_WINEDEBUG:--all}"
+# No Mono or Gecko install prompts: nothing here needs .NET or HTML rendering. A test's own
+# overrides (a stub DLL beside it) come after ours.
+export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 export WINEARCH=win64
 
 quarvo_wine32_available() {
@@ -17,7 +18,7 @@ quarvo_wine32_available() {
 
 # Bump the version when the prefix setup below changes, so existing prefixes are remade.
 quarvo_wine_marker() {
-  if quarvo_wine32_available; then echo "wow64 v2"; else echo "64-only v2"; fi
+  if quarvo_wine32_available; then echo "wow64 v3"; else echo "64-only v3"; fi
 }
 
 # Creates or refreshes the prefix; safe to call from several processes at once.
@@ -36,6 +37,9 @@ quarvo_wine_prefix_ready() {
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
     # One test program must see Windows 7 (the ShellKit loader's version rule).
     wine reg add 'HKCU\Software\Wine\AppDefaults\shellkit_loader_win7_test.exe' /v Version /t REG_SZ /d win7 /f >/dev/null 2>&1
+    # One test program runs with a stub iphlpapi.dll beside it (a machine without adapters);
+    # per program, so Wine's own services never see the stub.
+    wine reg add 'HKCU\Software\Wine\AppDefaults\sysbridge_productid_test.exe\DllOverrides' /v iphlpapi /t REG_SZ /d native /f >/dev/null 2>&1
     wineserver -w
     echo "$want" >"$marker"
   ) 9>"$WINEPREFIX.lock"
