@@ -66,6 +66,7 @@ void OSMessageQueue::run() {
     env_ = env;
     handler_.reset(new (std::nothrow) AppEventHandler(env, target_));
     started_ = handler_ != nullptr;
+    delegate_ = handler_.get();
   }
   if (!started_ && target_ != nullptr) {
     env->DeleteGlobalRef(target_);
@@ -75,6 +76,7 @@ void OSMessageQueue::run() {
   if (started_) {
     runLoop();
     stopRemainingMonitors();
+    delegate_ = nullptr;
     handler_.reset();
     env->DeleteGlobalRef(target_);
     target_ = nullptr;

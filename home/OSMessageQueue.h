@@ -49,7 +49,8 @@ class OSMessageQueue {
   void reportSessionUser(const char16_t* user);
 
  protected:
-  ApplicationMonitor::Delegate* delegate() { return handler_.get(); }
+  // The monitors' delegate; null before the thread started and after it ended.
+  ApplicationMonitor::Delegate* delegate() { return delegate_.load(); }
 
   // Monitor bookkeeping, safe from any thread. `adopt` refuses once the thread has ended.
   bool adopt(ApplicationMonitor* monitor);
@@ -71,6 +72,7 @@ class OSMessageQueue {
   jobject target_ = nullptr;
   bool started_ = false;
   std::unique_ptr<AppEventHandler> handler_;
+  std::atomic<ApplicationMonitor::Delegate*> delegate_{nullptr};  // read by service threads
 
   std::mutex monitorsMutex_;
   std::set<ApplicationMonitor*> monitors_;
