@@ -113,6 +113,10 @@ TEST_F(QueueTest, AWindowClosedFromOutsideEndsTheQueueAndLaterCallsAreHarmless) 
 }
 
 TEST_F(QueueTest, ManyQueuesComeAndGo) {
+  // The first queues of a process set up COM, the window station and Wine's own thread
+  // bookkeeping for good (measured: 8 handles, then at most one more however many follow).
+  for (int i = 0; i < 20; ++i) destroy(create(vm.newInstance("test/RecordingQueue")));
+  waitForQueuesToEnd();
   std::size_t handles = CXX::testing::openHandleCount();
   for (int i = 0; i < 500; ++i) {
     jlong queue = create(vm.newInstance("test/RecordingQueue"));
@@ -120,7 +124,15 @@ TEST_F(QueueTest, ManyQueuesComeAndGo) {
     destroy(queue);
   }
   waitForQueuesToEnd();
-  EXPECT_EQ(CXX::testing::openHandleCount(), handles);
+  // The last threads may still be closing their own handles after their windows went.
+  std::size_t now = CXX::testing::openHandleCount();
+  for (int i = 0; i < 20 && now > handles; ++i) {
+    Sleep(100);
+    now = CXX::testing::openHandleCount();
+  }
+  // Wine's own bookkeeping moves by a handle now and then; a handle kept per queue would show
+  // as 500.
+  EXPECT_LE(now, handles + 2);
 }
 
 TEST_F(QueueTest, AThousandSessionChangesLeaveNothingBehind) {
