@@ -28,7 +28,8 @@ void setNumber(HKEY root, const wchar_t* path, const wchar_t* name, DWORD value)
   RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
-// Text values are stored without their terminating zero.
+// Text values are handed over without their terminating zero; the registry stores one anyway
+// (it adds the zero that follows the data in memory, as a std::wstring's always does).
 void setText(HKEY root, const wchar_t* path, const wchar_t* name, const std::wstring& text) {
   ScopedKey key;
   if (RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, key.receive(), nullptr) != ERROR_SUCCESS) return;
