@@ -11,13 +11,14 @@ else()
 endif()
 include(GoogleTest)
 
-# quarvo_add_test(name SOURCES ... LIBRARIES ...): one GoogleTest executable whose cases are
-# discovered when CTest runs (under the cross-compiling emulator for mingw builds).
+# quarvo_add_test(name SOURCES ... LIBRARIES ... [PROPERTIES ...]): one GoogleTest executable
+# whose cases are discovered when CTest runs (under the cross-compiling emulator for mingw
+# builds); PROPERTIES are added to each case's (e.g. RESOURCE_LOCK for cases sharing a resource).
 function(quarvo_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;PROPERTIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   quarvo_warnings(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gmock GTest::gtest GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES TIMEOUT 120)
+                       PROPERTIES TIMEOUT 120 ${ARG_PROPERTIES})
 endfunction()

@@ -80,11 +80,13 @@ TEST_F(HomeUtilsTest, StoreApplicationsComeFromShellKitWithTheirColoursTurned) {
   ASSERT_EQ(calls.size(), 3u) << "found only on the retry for the current user";
   EXPECT_EQ(vm.utf8(calls[0].args[0].object), "Microsoft.WindowsCalculator_8wekyb3d8bbwe");
   EXPECT_EQ(vm.utf8(calls[0].args[1].object), "Calculator");
-  EXPECT_EQ(vm.utf8(calls[0].args[2].object), "C:\\Apps\\calc\\logo.png");
-  EXPECT_EQ(calls[0].args[3].number, 0x00332211);
+  std::string logo = vm.utf8(calls[0].args[2].object);
+  EXPECT_NE(logo.find("\\Calculator\\Assets\\logo.png"), std::string::npos) << logo;
+  EXPECT_EQ(calls[0].args[3].number, 0x00112233) << "#112233 in the manifest, handed on as 0x00RRGGBB";
   EXPECT_EQ(calls[0].args[4].object, extra);
   EXPECT_EQ(calls[1].args[1].object, nullptr);
   EXPECT_EQ(calls[1].args[3].number, -1);
+  EXPECT_EQ(vm.utf8(calls[2].args[1].object), "Weather") << "resolved through the package's resources";
   EXPECT_EQ(calls[2].args[3].number, 0x000000FF);
 }
 

@@ -18,7 +18,7 @@ quarvo_wine32_available() {
 
 # Bump the version when the prefix setup below changes, so existing prefixes are remade.
 quarvo_wine_marker() {
-  if quarvo_wine32_available; then echo "wow64 v3"; else echo "64-only v3"; fi
+  if quarvo_wine32_available; then echo "wow64 v4"; else echo "64-only v4"; fi
 }
 
 # Creates or refreshes the prefix; safe to call from several processes at once.
@@ -35,8 +35,10 @@ quarvo_wine_prefix_ready() {
     wineboot -i >/dev/null 2>&1 || { echo "wine-prefix: wineboot failed" >&2; exit 1; }
     wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
-    # One test program must see Windows 7 (the ShellKit loader's version rule).
-    wine reg add 'HKCU\Software\Wine\AppDefaults\shellkit_loader_win7_test.exe' /v Version /t REG_SZ /d win7 /f >/dev/null 2>&1
+    # Two test programs must see Windows 7 (the ShellKit loader's version rule).
+    for program in shellkit_loader_win7_test.exe homebridge_homeutils_win7_test.exe; do
+      wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$program" /v Version /t REG_SZ /d win7 /f >/dev/null 2>&1
+    done
     # One test program runs with a stub iphlpapi.dll beside it (a machine without adapters);
     # per program, so Wine's own services never see the stub.
     wine reg add 'HKCU\Software\Wine\AppDefaults\sysbridge_productid_test.exe\DllOverrides' /v iphlpapi /t REG_SZ /d native /f >/dev/null 2>&1

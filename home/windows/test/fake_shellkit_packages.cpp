@@ -1,34 +1,88 @@
-// Test-only ShellKit.dll beside homebridge.dll: a store-application catalogue of three packages
-// that, like a machine listing all users' packages without the rights to, finds nothing unless
-// asked for the current user's (flag 2).
-#include <cstdint>
-#include <cwchar>
+// Test-only ShellKit.dll beside homebridge.dll: the real package catalogue over stand-ins for
+// the package manager and the packaging factory (Wine has neither), with three packages whose
+// manifests it writes under %TEMP% on first use. Like a machine listing all users' packages
+// without the rights to, it finds nothing unless asked for the current user's (flag 2).
+#include <windows.h>
 
-#include "PackageInfo.h"
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+#include "PackageCatalogue.h"
+#include "test/StandInPackages.h"
 
 namespace {
 
-const Quarvo::PackageInfo kPackages[] = {
-    {L"Calculator", L"Microsoft.WindowsCalculator_8wekyb3d8bbwe", L"C:\\Apps\\calc\\logo.png", 0x00112233},
-    {nullptr, L"NoName_family", nullptr, -1},
-    {L"Weather", L"Microsoft.BingWeather_8wekyb3d8bbwe", L"C:\\Apps\\weather\\logo.png", 0x00FF0000},
-};
+using namespace shellkit::packages;
+
+std::string narrow(const std::wstring& text) {
+  int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), length, nullptr, nullptr);
+  out.resize(out.size() - 1);
+  return out;
+}
+
+std::string manifest(const std::string& properties, const std::string& color) {
+  return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+         "<Package xmlns=\"http://schemas.microsoft.com/appx/manifest/foundation/windows10\">\n"
+         "  <Properties>" + properties + "</Properties>\n"
+         "  <Applications><Application Id=\"App\"><VisualElements BackgroundColor=\"" + color +
+         "\"><DefaultTile/></VisualElements></Application></Applications>\n</Package>\n";
+}
+
+standin::World& world() {
+  static standin::World catalogue = [] {
+    standin::World built;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring root = std::wstring(temp) + L"fake-shellkit-catalogue\\";
+    CreateDirectoryW(root.c_str(), nullptr);
+    struct Entry {
+      const wchar_t* name;
+      const wchar_t* family;
+      std::string manifest;
+    };
+    const Entry entries[] = {
+        {L"Calculator", L"Microsoft.WindowsCalculator_8wekyb3d8bbwe",
+         manifest("<DisplayName>Calculator</DisplayName><Logo>Assets\\logo.png</Logo>", "#112233")},
+        {L"NoName", L"NoName_family", std::string()},
+        {L"Weather", L"Microsoft.BingWeather_8wekyb3d8bbwe",
+         manifest("<DisplayName>ms-resource:AppName</DisplayName>", "Blue")},
+    };
+    for (const Entry& entry : entries) {
+      std::wstring folder = root + entry.name;
+      CreateDirectoryW(folder.c_str(), nullptr);
+      if (!entry.manifest.empty()) {
+        std::ofstream(narrow(folder + L"\\AppxManifest.xml"), std::ios::binary) << entry.manifest;
+      }
+      standin::Package package;
+      package.name = entry.name;
+      package.familyName = entry.family;
+      package.fullName = std::wstring(entry.name) + L"_1.0.0.0_x64__8wekyb3d8bbwe";
+      package.path = folder;
+      package.currentUserOnly = true;
+      built.packages.push_back(package);
+      std::wstring pri = L"@{" + folder + L"\\resources.pri?ms-resource://" + entry.name;
+      built.resolved[pri + L"/Files/Assets/logo.png}"] = L"Assets\\logo.png";
+      built.resolved[pri + L"/resources/AppName}"] = L"Weather";
+    }
+    return built;
+  }();
+  return catalogue;
+}
 
 }  // namespace
 
 extern "C" {
 
-__declspec(dllexport) bool __stdcall PackageFindAll(uint32_t flags, void* callback, void* context) {
-  if ((flags & Quarvo::kPackageCurrentUserOnly) == 0) return false;
-  auto visit = reinterpret_cast<Quarvo::PackageCallback>(callback);
-  for (const Quarvo::PackageInfo& info : kPackages) {
-    if (!visit(&info, context)) break;
-  }
-  return true;
+__declspec(dllexport) bool __stdcall PackageFindAll(std::int32_t flags, Quarvo::PackageCallback callback,
+                                                    void* context) {
+  return findAllPackages(standin::platformFor(world()), flags, callback, context);
 }
 
 __declspec(dllexport) bool __stdcall PackageIsAvailable(const wchar_t* familyName) {
-  return familyName != nullptr && std::wcscmp(familyName, L"Microsoft.BingWeather_8wekyb3d8bbwe") == 0;
+  return packageIsAvailable(standin::platformFor(world()), familyName);
 }
 
 }  // extern "C"
