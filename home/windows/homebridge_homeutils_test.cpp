@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "jnihost/HostTest.h"
 
 namespace {
@@ -88,6 +90,29 @@ TEST_F(HomeUtilsTest, StoreApplicationsComeFromShellKitWithTheirColoursTurned) {
   EXPECT_EQ(calls[1].args[3].number, -1);
   EXPECT_EQ(vm.utf8(calls[2].args[1].object), "Weather") << "resolved through the package's resources";
   EXPECT_EQ(calls[2].args[3].number, 0x000000FF);
+}
+
+TEST_F(HomeUtilsTest, ALongListingKeepsLocalReferencesBounded) {
+  ASSERT_TRUE(vm.callStatic<jboolean>(fn("isApplicationListingSupported"), kUtils));  // ShellKit loaded
+  using SetExtra = void(__stdcall*)(int);
+  auto setExtra = reinterpret_cast<SetExtra>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ShellKit.dll"), "FakeCatalogueSetExtraPackages")));
+  ASSERT_NE(setExtra, nullptr) << "the test-only ShellKit.dll is loaded beside homebridge.dll";
+  setExtra(500);
+  static std::size_t mostLocals;
+  mostLocals = 0;
+  vm.defineClass("test/CountingPackageService", kUtils)
+      .method("onPackage", "(Ljava/lang/String;Ljava/lang/String;Ljava/lang/String;ILjava/util/Map;)V",
+              [](CallContext& c) {
+                mostLocals = std::max(mostLocals, c.vm.liveLocalRefs());
+                return Value{};
+              });
+  Object* service = vm.newInstance("test/CountingPackageService");
+  const std::size_t before = vm.liveLocalRefs();
+  vm.callInstance<void>(fn("getInstalledPackages"), service, str("onPackage"), static_cast<Object*>(nullptr));
+  setExtra(0);
+  EXPECT_EQ(vm.calls().size(), 503u);
+  EXPECT_LE(mostLocals, before + 12) << "references of earlier packages were kept";
 }
 
 TEST_F(HomeUtilsTest, ABadMethodNameOrAThrowingCallbackReachesTheService) {

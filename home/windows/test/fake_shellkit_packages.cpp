@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "PackageCatalogue.h"
 #include "test/StandInPackages.h"
@@ -83,6 +84,22 @@ __declspec(dllexport) bool __stdcall PackageFindAll(std::int32_t flags, Quarvo::
 
 __declspec(dllexport) bool __stdcall PackageIsAvailable(const wchar_t* familyName) {
   return packageIsAvailable(standin::platformFor(world()), familyName);
+}
+
+// Test control: adds `count` packages without manifests (a long listing) or, with 0, removes
+// them again.
+__declspec(dllexport) void __stdcall FakeCatalogueSetExtraPackages(int count) {
+  std::vector<standin::Package>& packages = world().packages;
+  packages.resize(3);
+  for (int i = 0; i < count; ++i) {
+    standin::Package package;
+    package.name = L"Extra" + std::to_wstring(i);
+    package.familyName = package.name + L"_family";
+    package.fullName = package.name + L"_1.0.0.0_x64__family";
+    package.path = L"C:\\NoSuchFolder\\" + package.name;
+    package.currentUserOnly = true;
+    packages.push_back(package);
+  }
 }
 
 }  // extern "C"
