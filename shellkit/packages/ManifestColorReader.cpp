@@ -18,10 +18,14 @@ constexpr HRESULT kEndOfDocument = static_cast<HRESULT>(0xC00CEE39);
 
 using CreateXmlReaderFn = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
 
+// The system folder only, so a planted copy beside the host program is never taken
+// (LOAD_LIBRARY_SEARCH_SYSTEM32; ShellKit runs on Windows 8 and later, which all know it).
+constexpr DWORD kSearchSystem32 = 0x00000800;
+
 // xmllite.dll is bound at run time; it must outlive every reader made from it.
 class XmlLiteModule {
  public:
-  XmlLiteModule() : module_(LoadLibraryW(L"xmllite.dll")) {}
+  XmlLiteModule() : module_(LoadLibraryExW(L"xmllite.dll", nullptr, kSearchSystem32)) {}
   ~XmlLiteModule() {
     if (module_) FreeLibrary(module_);
   }
