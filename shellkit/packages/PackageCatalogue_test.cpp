@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -37,14 +36,6 @@ bool __stdcall collect(const Quarvo::PackageInfo* info, void* context) {
   listing->seen.push_back({orNull(info->displayName), orNull(info->familyName), orNull(info->logoPath),
                            info->backgroundColor});
   return listing->seen.size() < listing->stopAfter;
-}
-
-std::string narrow(const std::wstring& text) {
-  int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), length, nullptr, nullptr);
-  out.resize(out.size() - 1);
-  return out;
 }
 
 std::string manifest(const std::string& properties, const std::string& applications) {
@@ -82,9 +73,8 @@ class PackageCatalogueTest : public ::testing::Test {
     CreateDirectoryW(folder.c_str(), nullptr);
     folders_.push_back(folder);
     if (!manifestText.empty()) {
-      std::wstring file = folder + L"\\AppxManifest.xml";
-      std::ofstream(narrow(file), std::ios::binary) << manifestText;
-      files_.push_back(file);
+      EXPECT_TRUE(standin::writeManifest(folder, manifestText));
+      files_.push_back(folder + L"\\AppxManifest.xml");
     }
     standin::Package package;
     package.name = name;

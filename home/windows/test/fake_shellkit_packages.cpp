@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -15,14 +14,6 @@
 namespace {
 
 using namespace shellkit::packages;
-
-std::string narrow(const std::wstring& text) {
-  int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), length, nullptr, nullptr);
-  out.resize(out.size() - 1);
-  return out;
-}
 
 std::string manifest(const std::string& properties, const std::string& color) {
   return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
@@ -55,7 +46,7 @@ standin::World& world() {
       std::wstring folder = root + entry.name;
       CreateDirectoryW(folder.c_str(), nullptr);
       if (!entry.manifest.empty()) {
-        std::ofstream(narrow(folder + L"\\AppxManifest.xml"), std::ios::binary) << entry.manifest;
+        standin::writeManifest(folder, entry.manifest);
       }
       standin::Package package;
       package.name = entry.name;

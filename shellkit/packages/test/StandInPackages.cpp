@@ -368,6 +368,16 @@ const PackagePlatform& platformFor(World& world) {
 
 long liveObjects() { return live.load(); }
 
+bool writeManifest(const std::wstring& folder, const std::string& text) {
+  std::wstring path = folder + L"\\AppxManifest.xml";
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
+  CloseHandle(file);
+  return ok;
+}
+
 }  // namespace standin
 }  // namespace packages
 }  // namespace shellkit

@@ -55,6 +55,9 @@ struct World {
 // The platform over the given world (one at a time); manifests are real files.
 const PackagePlatform& platformFor(World& world);
 
+// Writes `text` (UTF-8) as the AppxManifest.xml of a package folder; false when it cannot.
+bool writeManifest(const std::wstring& folder, const std::string& text);
+
 // Stand-in objects still alive (every one the library got must have been released).
 long liveObjects();
 
