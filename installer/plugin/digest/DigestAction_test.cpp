@@ -1,0 +1,139 @@
+#include "DigestAction.h"
+
+#include "ExpectedDigests.h"
+#include "PluginMemory.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace setup {
+namespace {
+
+// The installer's side of one call: a variable area of 25 slots filled with a marker, and a stack
+// whose nodes come from the installer's allocator (through push).
+class InstallerFrame {
+ public:
+  explicit InstallerFrame(int stringSize)
+      : size_(static_cast<std::size_t>(stringSize)),
+        variables_(kVariableCount * size_, u'#'),
+        call_(stringSize, variables_.data(), &top_) {}
+  ~InstallerFrame() {
+    std::u16string ignored;
+    while (call_.pop(ignored) == kSuccess) {
+    }
+  }
+  InstallerFrame(const InstallerFrame&) = delete;
+  InstallerFrame& operator=(const InstallerFrame&) = delete;
+
+  void push(std::u16string_view text) { ASSERT_EQ(call_.push(text), kSuccess); }
+
+  // The slot up to its terminator, or the whole slot when there is none.
+  std::u16string variable(int index) const {
+    const std::u16string slot = variables_.substr(static_cast<std::size_t>(index) * size_, size_);
+    return slot.substr(0, slot.find(u'\0'));
+  }
+
+  PluginCall& call() { return call_; }
+  StackNode* top() const { return top_; }
+
+ private:
+  std::size_t size_;
+  std::u16string variables_;
+  StackNode* top_ = nullptr;
+  PluginCall call_;
+};
+
+std::u16string fromAscii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+
+// The same texts expected_digests.py hashes.
+std::u16string patternText(std::size_t length) {
+  std::u16string text;
+  for (std::size_t i = 0; i < length; ++i) text.push_back(static_cast<char16_t>(0x21 + (i * 7) % 94));
+  return text;
+}
+
+std::u16string hashOf(std::u16string_view text, int stringSize = 1024) {
+  InstallerFrame frame(stringSize);
+  frame.push(text);
+  hashText(frame.call());
+  return frame.variable(10);
+}
+
+TEST(DigestAction, HashesTheDigestOfTheText) {
+  EXPECT_EQ(hashOf(u"abc"), u"0d3ced9bec10a777aec23ccc353a8c08a633045e");
+}
+
+class DigestLengths : public testing::TestWithParam<int> {};
+
+TEST_P(DigestLengths, MatchesHashlibAroundBlockEdgesUpToTheStringSize) {
+  const int stringSize = GetParam();
+  for (const ExpectedDigest& expected : kPatternDigests) {
+    if (expected.length >= static_cast<std::size_t>(stringSize)) continue;
+    SCOPED_TRACE(expected.length);
+    EXPECT_EQ(hashOf(patternText(expected.length), stringSize), fromAscii(expected.hex));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(StringSizes, DigestLengths, testing::Values(1024, 8192));
+
+TEST(DigestAction, TakesOnlyTheTopTextAndFreesItsNode) {
+  InstallerFrame frame(1024);
+  frame.push(u"below");
+  StackNode* const below = frame.top();
+  frame.push(u"abc");
+  const std::size_t releasedBefore = memory::releasedBlocks();
+
+  hashText(frame.call());
+
+  EXPECT_EQ(frame.variable(10), u"0d3ced9bec10a777aec23ccc353a8c08a633045e");
+  EXPECT_EQ(frame.top(), below);
+  EXPECT_EQ(memory::releasedBlocks() - releasedBefore, 1u);
+  EXPECT_EQ(frame.variable(9), std::u16string(1024, u'#'));
+  EXPECT_EQ(frame.variable(11), std::u16string(1024, u'#'));
+}
+
+TEST(DigestAction, EmptyStackEmptiesTheResultAndWritesNothingElse) {
+  InstallerFrame frame(1024);
+  hashText(frame.call());
+
+  EXPECT_EQ(frame.variable(10), u"");
+  EXPECT_EQ(frame.variable(9), std::u16string(1024, u'#'));
+  EXPECT_EQ(frame.variable(11), std::u16string(1024, u'#'));
+}
+
+TEST(DigestAction, WithoutStringSizeNothingIsPoppedOrWritten) {
+  std::u16string variables(16, u'#');
+  StackNode* top = nullptr;
+  PluginCall sized(16, variables.data(), &top);
+  ASSERT_EQ(sized.push(u"abc"), kSuccess);
+  StackNode* const node = top;
+
+  PluginCall unsized(0, variables.data(), &top);
+  hashText(unsized);
+
+  EXPECT_EQ(top, node);
+  EXPECT_EQ(variables, std::u16string(16, u'#'));
+  std::u16string ignored;
+  EXPECT_EQ(sized.pop(ignored), kSuccess);
+}
+
+// Texts beyond ASCII are hashed in the ANSI code page the system uses; each reference text is
+// checked where its code page is the active one.
+TEST(DigestAnsiText, WesternTextIsHashedInCodePage1252) {
+  if (GetACP() != 1252) GTEST_SKIP() << "ANSI code page is " << GetACP();
+  EXPECT_EQ(hashOf(kWesternText), fromAscii(kWesternDigest1252));
+}
+
+TEST(DigestAnsiText, LongJapaneseTextIsHashedWholeInCodePage932) {
+  if (GetACP() != 932) GTEST_SKIP() << "ANSI code page is " << GetACP();
+  const std::u16string text = kJapaneseText;
+  ASSERT_GT(text.size(), 1024u);
+  EXPECT_EQ(hashOf(text, 8192), fromAscii(kJapaneseDigest932));
+}
+
+}  // namespace
+}  // namespace setup
