@@ -45,24 +45,22 @@ LinkContents readLink(const std::wstring& path) {
   return contents;
 }
 
-// Paths beyond MAX_PATH, reached with the "\\?\" prefix; removed again, deepest first.
+// Folders beyond MAX_PATH, reached with the "\\?\" prefix; removed with whatever files they
+// hold, deepest first.
 class LongPathTree {
  public:
   ~LongPathTree() {
-    for (auto path = created_.rbegin(); path != created_.rend(); ++path) {
-      if (!DeleteFileW(verbatim(*path).c_str())) RemoveDirectoryW(verbatim(*path).c_str());
+    for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder) {
+      for (const std::wstring& name : namesIn(*folder)) DeleteFileW(verbatim(*folder + L"\\" + name).c_str());
+      RemoveDirectoryW(verbatim(*folder).c_str());
     }
   }
 
   bool makeFolder(const std::wstring& path) {
-    created_.push_back(path);
-    return CreateDirectoryW(verbatim(path).c_str(), nullptr) != 0;
+    if (!CreateDirectoryW(verbatim(path).c_str(), nullptr)) return false;
+    folders_.push_back(path);
+    return true;
   }
-
-  // Files may appear here; they are removed with the tree.
-  void expectFile(const std::wstring& path) { created_.push_back(path); }
-
-  static std::wstring verbatim(const std::wstring& path) { return L"\\\\?\\" + path; }
 
   static std::vector<std::wstring> namesIn(const std::wstring& folder) {
     std::vector<std::wstring> names;
@@ -78,7 +76,9 @@ class LongPathTree {
   }
 
  private:
-  std::vector<std::wstring> created_;
+  static std::wstring verbatim(const std::wstring& path) { return L"\\\\?\\" + path; }
+
+  std::vector<std::wstring> folders_;
 };
 
 class SystemShortcut : public ::testing::Test {
@@ -125,7 +125,6 @@ TEST_F(SystemShortcut, LongShortcutPathIsSavedWholeOrRefusedNeverCut) {
   const std::wstring name = std::wstring(length - inner.size() - 1 - 4, L'n') + L".lnk";
   const std::wstring shortcut = inner + L"\\" + name;
   ASSERT_EQ(shortcut.size(), length);
-  tree.expectFile(shortcut);
   InstallerFrame frame(1024);
   frame.pushForPopping({utf16(shortcut), utf16(target()), u"Maker.App"});
 
