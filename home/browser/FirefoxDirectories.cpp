@@ -41,9 +41,9 @@ void addDirectory(const std::u16string& command, std::vector<std::u16string>* ou
   if (std::optional<std::u16string> directory = commandDirectory(command)) out->push_back(*directory);
 }
 
-void readRegistration(HKEY root, const wchar_t* path, std::vector<std::u16string>* out) {
+void readRegistration(HKEY root, const wchar_t* path, REGSAM view, std::vector<std::u16string>* out) {
   ScopedKey key;
-  if (RegOpenKeyExW(root, path, 0, KEY_READ, key.receive()) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExW(root, path, 0, KEY_READ | view, key.receive()) != ERROR_SUCCESS) return;
   if (std::optional<std::u16string> command = readText(key.get(), nullptr)) addDirectory(*command, out);
 }
 
@@ -74,17 +74,19 @@ void visitMozillaKey(HKEY key, REGSAM view, int depth, std::vector<std::u16strin
 
 }  // namespace
 
-std::vector<std::u16string> firefoxDirectories() {
+std::vector<std::u16string> firefoxDirectories(RegistrationView registrationView) {
+  const REGSAM registrations = registrationView == RegistrationView::Only32Bit ? KEY_WOW64_32KEY : 0;
   std::vector<std::u16string> found;
-  readRegistration(HKEY_CLASSES_ROOT, L"Applications\\firefox.exe\\shell\\open\\command", &found);
-  readRegistration(HKEY_CLASSES_ROOT, L"Applications\\seamonkey.exe\\shell\\open\\command", &found);
+  readRegistration(HKEY_CLASSES_ROOT, L"Applications\\firefox.exe\\shell\\open\\command", registrations, &found);
+  readRegistration(HKEY_CLASSES_ROOT, L"Applications\\seamonkey.exe\\shell\\open\\command", registrations, &found);
   readRegistration(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Clients\\StartMenuInternet\\firefox.exe\\shell\\open\\command",
-                   &found);
+                   registrations, &found);
   readRegistration(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Clients\\StartMenuInternet\\seamonkey.exe\\shell\\open\\command",
-                   &found);
-  readRegistration(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\firefox.exe", &found);
+                   registrations, &found);
+  readRegistration(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\firefox.exe",
+                   registrations, &found);
   readRegistration(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\seamonkey.exe",
-                   &found);
+                   registrations, &found);
   for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
     ScopedKey mozilla;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Mozilla", 0, KEY_READ | view, mozilla.receive()) != ERROR_SUCCESS) {
