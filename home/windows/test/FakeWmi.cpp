@@ -207,6 +207,14 @@ void FakeServices::onQueueThread(const std::function<void()>& work) {
   SendMessageW(window_, kRunWork, 0, reinterpret_cast<LPARAM>(&work));
 }
 
+void FakeServices::afterPostedMessages() {
+  HANDLE handled = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  const std::function<void()> work = [handled] { SetEvent(handled); };
+  // No time-out: the work lives on this stack until the queue thread has run it.
+  if (PostMessageW(window_, kRunWork, 0, reinterpret_cast<LPARAM>(&work))) WaitForSingleObject(handled, INFINITE);
+  CloseHandle(handled);
+}
+
 IWbemObjectSink* FakeServices::sinkFor(const std::wstring& queryPart) {
   std::lock_guard<std::mutex> lock(mutex_);
   for (const Subscription& s : subscriptions_) {

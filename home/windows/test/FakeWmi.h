@@ -121,6 +121,9 @@ class FakeServices : public IWbemServices {
 
   // Runs `work` on the thread that made the fake, as WMI delivers to an apartment.
   void onQueueThread(const std::function<void()>& work);
+  // Returns once the queue thread has handled every message posted to it before the call (a
+  // stop, say). onQueueThread cannot promise that: a sent message overtakes posted ones.
+  void afterPostedMessages();
   // Deliveries to the sink of the subscription whose query contains `queryPart`.
   HRESULT indicate(const std::wstring& queryPart, IWbemClassObject* object);
   HRESULT setStatus(const std::wstring& queryPart, LONG flags, HRESULT result);

@@ -120,8 +120,8 @@ class MonitorTest : public jnihost::HostTest {
   }
   void stopMonitor() {
     Java_jni_com_quarvo_os_windows_WindowsMessageQueue_stopApplicationMonitor(vm.env(), nullptr, queue_, monitor_);
-    // The stop runs on the queue thread; a message sent after it returns when it is done.
-    services_->onQueueThread([] {});
+    // The stop is posted to the queue thread; it is done once what was posted after it is.
+    services_->afterPostedMessages();
   }
 
   // Calls of one callback, in order.
