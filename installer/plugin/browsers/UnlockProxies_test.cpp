@@ -39,6 +39,13 @@ const char kProxy[] = "http=127.0.0.1:8080";
 const wchar_t kWideProxy[] = L"http=127.0.0.1:8080";
 constexpr REGSAM kOwnView = 0;
 
+// Where a user's keys are: the account the tests run as, and the mounted one.
+struct User {
+  HKEY root;
+  std::wstring prefix;
+};
+const User kUsers[] = {{HKEY_CURRENT_USER, L""}, {HKEY_USERS, std::wstring(kMountedUser) + L"\\"}};
+
 void putWord(Bytes& out, std::uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
@@ -158,12 +165,12 @@ class UnlockProxiesTest : public ::testing::Test {
     ASSERT_TRUE(enablePrivilege(L"SeRestorePrivilege"));
     hive_.emplace(kMountedUser);
     ASSERT_TRUE(hive_->mounted());
-    for (const std::wstring& user : users()) {
+    for (const User& user : kUsers) {
       const Bytes value = connectionValue(5, 0x00A30103, kProxy, "<local>");
-      write(HKEY_USERS, user + L"\\" + kConnections, L"DefaultConnectionSettings", REG_BINARY, value.data(),
+      write(user.root, user.prefix + kConnections, L"DefaultConnectionSettings", REG_BINARY, value.data(),
             static_cast<DWORD>(value.size()));
-      writeText(HKEY_USERS, user + L"\\" + kSettings, L"ProxyServer", kWideProxy);
-      writeNumber(HKEY_USERS, user + L"\\" + kSettings, L"ProxyEnable", 1);
+      writeText(user.root, user.prefix + kSettings, L"ProxyServer", kWideProxy);
+      writeNumber(user.root, user.prefix + kSettings, L"ProxyEnable", 1);
     }
     writeNumber(HKEY_LOCAL_MACHINE, kExplorerPolicy, L"Proxy", 1);
     for (const wchar_t* policy : kBrowserPolicies) {
@@ -174,9 +181,9 @@ class UnlockProxiesTest : public ::testing::Test {
     }
   }
   void TearDown() override {
-    for (const std::wstring& user : users()) {
+    for (const User& user : kUsers) {
       Quarvo::ScopedKey key;
-      if (RegOpenKeyExW(HKEY_USERS, (user + L"\\" + kConnections).c_str(), 0, KEY_ALL_ACCESS, key.receive()) ==
+      if (RegOpenKeyExW(user.root, (user.prefix + kConnections).c_str(), 0, KEY_ALL_ACCESS, key.receive()) ==
           ERROR_SUCCESS) {
         RegDeleteValueW(key.get(), L"DefaultConnectionSettings");
       }
@@ -189,36 +196,17 @@ class UnlockProxiesTest : public ::testing::Test {
     }
   }
 
-  // The account the tests run as, then the mounted user, as HKEY_USERS names them.
-  std::vector<std::wstring> users() const {
-    wchar_t name[256];
-    DWORD length = 256;
-    std::vector<std::wstring> names;
-    // HKEY_CURRENT_USER is one of HKEY_USERS' keys; find which by a value planted there.
-    writeText(HKEY_CURRENT_USER, L"Software\\SetupBrowsersMarker", L"", L"marker");
-    for (DWORD index = 0; RegEnumKeyExW(HKEY_USERS, index, name, &length, nullptr, nullptr, nullptr, nullptr) ==
-                          ERROR_SUCCESS;
-         ++index, length = 256) {
-      if (exists(HKEY_USERS, std::wstring(name) + L"\\Software\\SetupBrowsersMarker", L"")) names.push_back(name);
-    }
-    SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\SetupBrowsersMarker");
-    names.push_back(kMountedUser);
-    return names;
-  }
-
   std::optional<MountedHive> hive_;  // mounted once the privileges are enabled
 };
 
 TEST_F(UnlockProxiesTest, TheProxyLeavesEveryUserAndTheBrowserPolicies) {
-  const std::vector<std::wstring> planted = users();
-  ASSERT_EQ(planted.size(), 2u);
   unlockProxies();
-  for (const std::wstring& user : planted) {
-    EXPECT_EQ(read(HKEY_USERS, user + L"\\" + kConnections, L"DefaultConnectionSettings"),
+  for (const User& user : kUsers) {
+    EXPECT_EQ(read(user.root, user.prefix + kConnections, L"DefaultConnectionSettings"),
               connectionValue(6, 0x00A30109, "", ""))
-        << user.c_str();
-    EXPECT_FALSE(exists(HKEY_USERS, user + L"\\" + kSettings, L"ProxyServer")) << user.c_str();
-    EXPECT_EQ(read(HKEY_USERS, user + L"\\" + kSettings, L"ProxyEnable"), (Bytes{0, 0, 0, 0})) << user.c_str();
+        << user.prefix.c_str();
+    EXPECT_FALSE(exists(user.root, user.prefix + kSettings, L"ProxyServer")) << user.prefix.c_str();
+    EXPECT_EQ(read(user.root, user.prefix + kSettings, L"ProxyEnable"), (Bytes{0, 0, 0, 0})) << user.prefix.c_str();
   }
   EXPECT_FALSE(exists(HKEY_LOCAL_MACHINE, kExplorerPolicy, L"Proxy"));
   for (const wchar_t* policy : kBrowserPolicies) {
