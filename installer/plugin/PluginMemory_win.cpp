@@ -35,12 +35,19 @@ bool toAnsi(std::u16string_view text, std::string& out) {
   // wchar_t is 16-bit UTF-16 on Windows, the same representation as char16_t.
   const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
   const int length = static_cast<int>(text.size());
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) {
+  // A character the code page lacks fails the conversion instead of becoming '?' or a look-alike:
+  // different texts must not give the same bytes. UTF-8 has every character and takes no flags.
+  const bool utf8 = GetACP() == CP_UTF8;
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  BOOL usedDefault = FALSE;
+  BOOL* usedDefaultOut = utf8 ? nullptr : &usedDefault;
+  const int bytes = WideCharToMultiByte(CP_ACP, flags, wide, length, nullptr, 0, nullptr, usedDefaultOut);
+  if (bytes <= 0 || usedDefault) {
     return false;
   }
   std::string converted(static_cast<std::size_t>(bytes), '\0');
-  if (WideCharToMultiByte(CP_ACP, 0, wide, length, converted.data(), bytes, nullptr, nullptr) != bytes) {
+  if (WideCharToMultiByte(CP_ACP, flags, wide, length, converted.data(), bytes, nullptr, usedDefaultOut) != bytes ||
+      usedDefault) {
     return false;
   }
   out = std::move(converted);

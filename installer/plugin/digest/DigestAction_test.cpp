@@ -121,18 +121,40 @@ TEST(DigestAction, WithoutStringSizeNothingIsPoppedOrWritten) {
   EXPECT_EQ(sized.pop(ignored), kSuccess);
 }
 
-// Texts beyond ASCII are hashed in the ANSI code page the system uses; each reference text is
-// checked where its code page is the active one.
-TEST(DigestAnsiText, WesternTextIsHashedInCodePage1252) {
-  if (GetACP() != 1252) GTEST_SKIP() << "ANSI code page is " << GetACP();
+// Texts beyond ASCII are hashed in the ANSI code page the system uses. Each suite runs where
+// its code page is the active one (the second under a Japanese locale, see CMakeLists.txt).
+TEST(DigestCodePage1252, WesternTextIsHashedInTheCodePage) {
+  ASSERT_EQ(GetACP(), 1252u);
   EXPECT_EQ(hashOf(kWesternText), fromAscii(kWesternDigest1252));
 }
 
-TEST(DigestAnsiText, LongJapaneseTextIsHashedWholeInCodePage932) {
-  if (GetACP() != 932) GTEST_SKIP() << "ANSI code page is " << GetACP();
+// A character the code page lacks must not become '?': the result stays empty and the text
+// stays on the stack.
+void expectUnconvertedTextLeftAlone(std::u16string_view text) {
+  InstallerFrame frame(1024);
+  frame.push(text);
+  StackNode* const node = frame.top();
+  hashText(frame.call());
+  EXPECT_EQ(frame.variable(10), u"");
+  EXPECT_EQ(frame.top(), node);
+}
+
+TEST(DigestCodePage1252, TextOutsideTheCodePageGivesNoDigest) {
+  ASSERT_EQ(GetACP(), 1252u);
+  expectUnconvertedTextLeftAlone(u"\u65E5\u672C");
+  expectUnconvertedTextLeftAlone(u"caf\u00E9 \u0160 \u0411");
+}
+
+TEST(DigestCodePage932, LongJapaneseTextIsHashedWhole) {
+  ASSERT_EQ(GetACP(), 932u);
   const std::u16string text = kJapaneseText;
   ASSERT_GT(text.size(), 1024u);
   EXPECT_EQ(hashOf(text, 8192), fromAscii(kJapaneseDigest932));
+}
+
+TEST(DigestCodePage932, TextOutsideTheCodePageGivesNoDigest) {
+  ASSERT_EQ(GetACP(), 932u);
+  expectUnconvertedTextLeftAlone(u"caf\u00E9");
 }
 
 }  // namespace

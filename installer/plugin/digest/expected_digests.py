@@ -4,9 +4,9 @@ computed by hashlib so the test never checks the plug-in against itself."""
 import hashlib
 import sys
 
-# Lengths of the pattern texts: around the SHA-1 block and padding edges, and the longest text
-# the installer hands over at string sizes 1024 and 8192.
-PATTERN_LENGTHS = [0, 1, 55, 56, 64, 119, 1023, 8191]
+# Lengths of the pattern texts: around the SHA-1 block and padding edges, the longest text the
+# installer hands over at string sizes 1024 and 8192, and a node filled without a terminator.
+PATTERN_LENGTHS = [0, 1, 55, 56, 64, 119, 1023, 1024, 8191, 8192]
 
 # Non-ASCII texts, each checked only where the ANSI code page is the one named.
 WESTERN_TEXT = "Gr\u00fc\u00dfe aus K\u00f6ln, caf\u00e9 \u00e0 5 \u20ac \u2014 \u00a7 \u00e6\u00f8\u00e5"
@@ -15,7 +15,7 @@ JAPANESE_TEXT = ("\u65e5\u672c\u8a9e\u306e\u9577\u3044\u30c6\u30ad\u30b9\u30c8\u
 
 
 def pattern_text(length):
-    """Printable ASCII that varies along the text; DigestAction_test.cpp builds the same."""
+    """Printable ASCII that varies along the text; the tests build the same."""
     return "".join(chr(0x21 + (i * 7) % 94) for i in range(length))
 
 
