@@ -77,6 +77,16 @@ TEST(PluginExports, AreExactlyTheSevenTheInstallerCallsByName) {
                                                                "UnlockProxies"}));
 }
 
+// Loading runs nothing of the plug-in's own: the platform library comes with the first call.
+TEST(PluginExports, BindThePlatformAtTheFirstCallNotWhileLoading) {
+  ASSERT_EQ(GetModuleHandleW(L"fwpuclnt.dll"), nullptr) << "run in a process of its own";
+  LoadedPlugin plugin;
+  EXPECT_EQ(GetModuleHandleW(L"fwpuclnt.dll"), nullptr);
+  InstallerState state(1024);
+  state.call(plugin.find("UninstallProvider"));
+  EXPECT_NE(GetModuleHandleW(L"fwpuclnt.dll"), nullptr);
+}
+
 TEST_P(PluginHost, EachExportTakesExactlyItsArgumentsAndStaysInTheVariableArea) {
   for (const ExportCase& entry : everyExport()) {
     InstallerState state(GetParam());
@@ -150,16 +160,20 @@ TEST_F(PluginLifetime, HundredsOfCallsOnOneLoadLeaveNoHandleOpen) {
   EXPECT_EQ(CXX::testing::openHandleCount(), handles);
 }
 
-TEST_F(PluginLifetime, FreeingThePluginUnloadsThePlatformItBound) {
+// Each load binds the platform afresh at its first call. The platform library itself stays
+// loaded once bound: releasing it as the plug-in unloads would mean FreeLibrary under the
+// loader lock.
+TEST_F(PluginLifetime, EachLoadBindsAfreshAtItsFirstCall) {
+  std::u16string first;
   for (int i = 0; i < 20; ++i) {
-    {
-      LoadedPlugin plugin;
-      InstallerState state(1024);
-      state.call(plugin.find("InstallProvider"));
-      ASSERT_EQ(state.depth(), 1u);
-      EXPECT_NE(GetModuleHandleW(L"fwpuclnt.dll"), nullptr) << "bound at the first call";
-    }
-    EXPECT_EQ(GetModuleHandleW(L"fwpuclnt.dll"), nullptr) << "released with the plug-in";
+    LoadedPlugin plugin;
+    InstallerState state(1024);
+    state.call(plugin.find("InstallProvider"));
+    ASSERT_EQ(state.depth(), 1u);
+    const std::u16string status = state.pop();
+    if (i == 0) first = status;
+    EXPECT_EQ(status, first) << "load " << i;
+    EXPECT_NE(GetModuleHandleW(L"fwpuclnt.dll"), nullptr);
   }
 }
 
