@@ -65,7 +65,9 @@ std::string ProviderLibrary::run(const char* name) const {
   std::u16string pushed;
   if (call.pop(pushed) != kSuccess) return "<none>";
   std::u16string more;
-  return call.pop(more) == kSuccess ? "<more>" : narrow(pushed);
+  int extra = 0;
+  while (call.pop(more) == kSuccess) ++extra;
+  return extra > 0 ? "<more>" : narrow(pushed);
 }
 
 bool platformLoaded() { return GetModuleHandleW(L"FWPUCLNT.DLL") != nullptr; }
