@@ -7,12 +7,12 @@
 #include <string>
 
 #include "ConsoleUser.h"
-#include "InstallerCall.h"
+#include "InstallerState.h"
 #include "TestPrograms.h"
 
 namespace {
 
-using setup::testing::InstallerCall;
+using setup::testing::InstallerState;
 
 TEST(BrowserRunningTest, TheConsoleUserIsTheAccountTheTestsRunAs) {
   EXPECT_EQ(setup::consoleUserName(), Quarvo::testing::currentUserName());
@@ -20,15 +20,15 @@ TEST(BrowserRunningTest, TheConsoleUserIsTheAccountTheTestsRunAs) {
 
 TEST(BrowserRunningTest, AnswersZeroWithoutABrowserAndOneWithOne) {
   {
-    InstallerCall installer;
+    InstallerState installer(1024, u'#');
     setup::browserRunning(installer.call());
     EXPECT_EQ(installer.variable(10), u"0");
     EXPECT_EQ(installer.variable(11), u"0");
-    EXPECT_EQ(installer.variable(12), u"untouched");
+    EXPECT_TRUE(installer.untouched(12));
   }
   Quarvo::testing::ChildProgram midori(Quarvo::testing::besideTestProgram(L"Midori.EXE"));
   ASSERT_TRUE(midori.ready());
-  InstallerCall installer;
+  InstallerState installer(1024, u'#');
   setup::browserRunning(installer.call());
   EXPECT_EQ(installer.variable(10), u"0");
   EXPECT_EQ(installer.variable(11), u"1") << "found ignoring case";

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "InstallerCall.h"
+#include "InstallerState.h"
 #include "TestPrograms.h"
 #include "WmiProcessCandidates.h"
 
@@ -24,7 +24,7 @@ namespace {
 
 using setup::ProcessCandidates;
 using setup::wmiStatus;
-using setup::testing::InstallerCall;
+using setup::testing::InstallerState;
 
 bool runsUnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
@@ -35,7 +35,7 @@ class KillProcTest : public ::testing::Test {
   void TearDown() override { CoUninitialize(); }
 
   std::u16string killProc(const std::u16string& name) {
-    InstallerCall installer;
+    InstallerState installer(1024, u'#');
     installer.push(name);
     setup::killProcesses(installer.call());
     EXPECT_TRUE(installer.stackEmpty());
@@ -107,7 +107,7 @@ int ScriptedProcesses::prepared = 0;
 std::vector<std::size_t> ScriptedProcesses::asked;
 
 std::u16string killScripted(const std::u16string& name, setup::OpenProcessCandidates open = ScriptedProcesses::open) {
-  InstallerCall installer;
+  InstallerState installer(1024, u'#');
   installer.push(name);
   setup::killProcesses(installer.call(), open);
   return installer.variable(10);
@@ -152,7 +152,7 @@ TEST(KillProcScriptedTest, NamesAreCutAt511Characters) {
 
 TEST(KillProcScriptedTest, AnEmptyStackEndsNothingAndSaysInvalidArgument) {
   ScriptedProcesses::reset({{u"", true}});
-  InstallerCall installer;
+  InstallerState installer(1024, u'#');
   setup::killProcesses(installer.call(), ScriptedProcesses::open);
   EXPECT_EQ(installer.variable(10), u"-2147024809");
   EXPECT_EQ(ScriptedProcesses::opened, 0);

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "FirefoxInstallDirectories.h"
-#include "InstallerCall.h"
+#include "InstallerState.h"
 #include "ScopedHandle.h"
 #include "ScopedKey.h"
 
@@ -151,11 +151,11 @@ class MountedHive {
 };
 
 void unlockProxies() {
-  setup::testing::InstallerCall installer;
+  setup::testing::InstallerState installer(1024, u'#');
   installer.push(u"left alone");
   setup::unlockProxies(installer.call());
   EXPECT_FALSE(installer.stackEmpty());
-  EXPECT_EQ(installer.variable(10), u"untouched");
+  EXPECT_TRUE(installer.untouched(10));
 }
 
 class UnlockProxiesTest : public ::testing::Test {

@@ -2,7 +2,7 @@
 // or a short stack leaves behind.
 #include "ShortcutAction.h"
 
-#include "InstallerFrame.h"
+#include "InstallerState.h"
 #include "StandInSystem.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 namespace setup {
 namespace {
 
-using testing::InstallerFrame;
+using testing::InstallerState;
 using testing::StandInSystem;
 using Steps = std::vector<std::string>;
 
@@ -31,7 +31,7 @@ std::u16string filled(std::size_t length, char16_t first) {
 
 TEST(ShortcutAction, OnWindows8SetsTargetArgumentsAndIdentifierThenSaves) {
   StandInSystem system(0x0602);
-  InstallerFrame frame(1024);
+  InstallerState frame(1024, u'#');
   frame.pushForPopping({u"C:\\Links\\App.lnk", u"C:\\App\\app.exe", u"Maker.App"});
 
   createShortcut(frame.call(), system);
@@ -53,7 +53,7 @@ TEST(ShortcutAction, OnWindows8SetsTargetArgumentsAndIdentifierThenSaves) {
 
 TEST(ShortcutAction, OnWindows7SavesWithoutTheIdentifier) {
   StandInSystem system(0x0601);
-  InstallerFrame frame(1024);
+  InstallerState frame(1024, u'#');
   frame.pushForPopping({u"C:\\Links\\App.lnk", u"C:\\App\\app.exe", u"Maker.App"});
 
   createShortcut(frame.call(), system);
@@ -67,7 +67,7 @@ TEST(ShortcutAction, OnWindows7SavesWithoutTheIdentifier) {
 
 TEST(ShortcutAction, TextsArriveWholeUpToTheStringSize) {
   StandInSystem system(0x0602);
-  InstallerFrame frame(8192);
+  InstallerState frame(8192, u'#');
   const std::u16string shortcut = u"C:\\" + filled(600, u'a') + u".lnk";
   const std::u16string target = u"D:\\" + filled(700, u'k');
   const std::u16string identifier = filled(8191, u'A');
@@ -84,7 +84,7 @@ TEST(ShortcutAction, MissingTextsActOnNothingAndReportInvalidArgument) {
   for (std::size_t texts = 0; texts < 3; ++texts) {
     SCOPED_TRACE(texts);
     StandInSystem system(0x0602);
-    InstallerFrame frame(1024);
+    InstallerState frame(1024, u'#');
     const std::u16string all[] = {u"C:\\Links\\App.lnk", u"C:\\App\\app.exe"};
     for (std::size_t i = texts; i-- > 0;) ASSERT_EQ(frame.call().push(all[i]), kSuccess);
 
@@ -99,7 +99,7 @@ TEST(ShortcutAction, MissingTextsActOnNothingAndReportInvalidArgument) {
 TEST(ShortcutAction, FailedCreationIsReportedAndNothingElseHappens) {
   StandInSystem system(0x0602);
   system.creationStatus = REGDB_E_CLASSNOTREG;
-  InstallerFrame frame(1024);
+  InstallerState frame(1024, u'#');
   frame.pushForPopping({u"C:\\Links\\App.lnk", u"C:\\App\\app.exe", u"Maker.App"});
 
   createShortcut(frame.call(), system);
@@ -111,7 +111,7 @@ TEST(ShortcutAction, FailedCreationIsReportedAndNothingElseHappens) {
 TEST(ShortcutAction, IdentifierThatCannotBeCopiedFailsBeforeAnythingIsSaved) {
   StandInSystem system(0x0602);
   system.allocationFails = true;
-  InstallerFrame frame(1024);
+  InstallerState frame(1024, u'#');
   frame.pushForPopping({u"C:\\Links\\App.lnk", u"C:\\App\\app.exe", u"Maker.App"});
 
   createShortcut(frame.call(), system);
@@ -134,7 +134,7 @@ TEST_P(ShortcutFailure, FirstFailingStatusIsReportedAndNoLinkIsSavedAfterIt) {
   StandInSystem system(0x0602);
   system.link.failingStep = GetParam().name;
   system.link.failure = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
-  InstallerFrame frame(1024);
+  InstallerState frame(1024, u'#');
   frame.pushForPopping({u"C:\\Links\\App.lnk", u"C:\\App\\app.exe", u"Maker.App"});
 
   createShortcut(frame.call(), system);

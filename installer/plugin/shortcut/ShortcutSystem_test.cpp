@@ -2,7 +2,7 @@
 #include "ShortcutAction.h"
 
 #include "ComRef.h"
-#include "InstallerFrame.h"
+#include "InstallerState.h"
 #include "test_platform.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@ namespace setup {
 namespace {
 
 using shellkit::ComRef;
-using testing::InstallerFrame;
+using testing::InstallerState;
 
 std::u16string utf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
@@ -101,7 +101,7 @@ class SystemShortcut : public ::testing::Test {
 
 TEST_F(SystemShortcut, SavedLinkPointsAtTheTargetWithoutArguments) {
   const std::wstring shortcut = folder() + L"\\App.lnk";
-  InstallerFrame frame(1024);
+  InstallerState frame(1024, u'#');
   frame.pushForPopping({utf16(shortcut), utf16(target()), u"Maker.App"});
 
   createShortcut(frame.call());
@@ -125,7 +125,7 @@ TEST_F(SystemShortcut, LongShortcutPathIsSavedWholeOrRefusedNeverCut) {
   const std::wstring name = std::wstring(length - inner.size() - 1 - 4, L'n') + L".lnk";
   const std::wstring shortcut = inner + L"\\" + name;
   ASSERT_EQ(shortcut.size(), length);
-  InstallerFrame frame(1024);
+  InstallerState frame(1024, u'#');
   frame.pushForPopping({utf16(shortcut), utf16(target()), u"Maker.App"});
 
   createShortcut(frame.call());
