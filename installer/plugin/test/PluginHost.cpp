@@ -21,8 +21,8 @@ const T* at(HMODULE module, DWORD offset) {
 
 }  // namespace
 
-LoadedPlugin::LoadedPlugin() : module_(LoadLibraryW(besideThisProgram(L"setupplugin.dll").c_str())) {
-  if (module_ == nullptr) throw std::runtime_error("setupplugin.dll does not load");
+LoadedPlugin::LoadedPlugin(const wchar_t* fileName) : module_(LoadLibraryW(besideThisProgram(fileName).c_str())) {
+  if (module_ == nullptr) throw std::runtime_error("the plug-in library does not load");
 }
 
 LoadedPlugin::~LoadedPlugin() { FreeLibrary(module_); }

@@ -1,5 +1,5 @@
-// Test-only: the plug-in as the installer holds it, loaded by name with its exports found by
-// GetProcAddress; InstallerState holds what each call is handed.
+// Test-only: a plug-in library as the installer holds it, loaded by name with its exports found
+// by GetProcAddress; InstallerState holds what each call is handed.
 #pragma once
 
 #include <windows.h>
@@ -11,10 +11,10 @@
 
 namespace setup::testing {
 
-// setupplugin.dll beside the test program, freed when the object goes.
+// A library beside the test program, freed when the object goes; throws when it does not load.
 class LoadedPlugin {
  public:
-  LoadedPlugin();
+  explicit LoadedPlugin(const wchar_t* fileName = L"setupplugin.dll");
   ~LoadedPlugin();
   LoadedPlugin(const LoadedPlugin&) = delete;
   LoadedPlugin& operator=(const LoadedPlugin&) = delete;

@@ -68,8 +68,6 @@ void expectOneSession(const Store& store) {
 
 class ProviderTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(library.loaded()); }
-
   void installed() {
     ASSERT_EQ(library.install(), "0");
     store.clearCalls();

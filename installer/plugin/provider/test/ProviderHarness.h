@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "PluginHost.h"
 #include "StandInStore.h"
 #include "test_platform.h"
 
@@ -30,15 +31,9 @@ class StandInStoreFile {
   CXX::testing::TempFile file_;
 };
 
-// One load of the test-only provider library.
+// One load of the test-only provider library; throws when it does not load.
 class ProviderLibrary {
  public:
-  ProviderLibrary();
-  ~ProviderLibrary();
-  ProviderLibrary(const ProviderLibrary&) = delete;
-  ProviderLibrary& operator=(const ProviderLibrary&) = delete;
-
-  bool loaded() const { return module_ != nullptr; }
   // The text each action pushed; "<none>" when it pushed nothing, "<more>" when more than one.
   std::string install() const;
   std::string uninstall() const;
@@ -46,7 +41,7 @@ class ProviderLibrary {
  private:
   std::string run(const char* action) const;
 
-  HMODULE module_;
+  LoadedPlugin library_{L"setup_provider_probe.dll"};
 };
 
 // Whether FWPUCLNT.DLL is loaded in this process.

@@ -11,7 +11,6 @@ namespace {
 TEST(ProviderPartialBinding, LoadsThePlatformAtTheFirstCallAndUsesNothingOfIt) {
   StandInStoreFile store;
   ProviderLibrary library;
-  ASSERT_TRUE(library.loaded());
   EXPECT_EQ(store.read().loads, 0);
 
   EXPECT_EQ(library.install(), "0");
@@ -32,7 +31,6 @@ TEST(ProviderPartialBinding, EachLoadOfThePluginBindsAgain) {
   StandInStoreFile store;
   for (int load = 1; load <= 2; ++load) {
     ProviderLibrary library;
-    ASSERT_TRUE(library.loaded());
     EXPECT_EQ(library.uninstall(), "0");
     EXPECT_EQ(store.read().loads, load);
   }

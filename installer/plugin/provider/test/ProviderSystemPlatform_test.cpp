@@ -27,7 +27,6 @@ TEST(ProviderOnTheSystemPlatform, ReportsAFailedOpenAndCallsNothingAfterIt) {
     GTEST_SKIP() << "this system opens the filtering engine";
   }
   ProviderLibrary library;
-  ASSERT_TRUE(library.loaded());
 
   EXPECT_EQ(library.install(), std::to_string(static_cast<int>(status)));
   EXPECT_EQ(library.uninstall(), std::to_string(static_cast<int>(status)));
