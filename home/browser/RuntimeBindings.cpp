@@ -1,6 +1,8 @@
 // The three run-time bound system functions and their shared look-up.
 #include "RuntimeBindings.h"
 
+#include <string>
+
 #include "ScopedModule.h"
 
 namespace Quarvo {
@@ -15,7 +17,11 @@ RuntimeBinding<IsImmersiveProcessFunction> immersiveProcess(L"user32.dll", "IsIm
 }  // namespace
 
 void* lookUpSystemFunction(const wchar_t* library, const char* name) noexcept {
-  ScopedModule module(LoadLibraryW(library));
+  wchar_t directory[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(directory, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  const std::wstring path = std::wstring(directory, length) + L"\\" + library;
+  ScopedModule module(LoadLibraryW(path.c_str()));
   if (!module) return nullptr;
   void* function = reinterpret_cast<void*>(GetProcAddress(module.get(), name));
   // A found function keeps its library loaded for good: callers hold the bare pointer, and

@@ -14,7 +14,10 @@ using GetPackageFamilyNameFunction = LONG(WINAPI*)(HANDLE process, UINT32* lengt
 using QueryFullProcessImageNameFunction = BOOL(WINAPI*)(HANDLE process, DWORD flags, LPWSTR path, PDWORD length);
 using IsImmersiveProcessFunction = BOOL(WINAPI*)(HANDLE process);
 
-// The function named `name` in `library`, with the library kept loaded, or null (library freed).
+// The function named `name` in `library` (a file name), with the library kept loaded, or null
+// (library freed). The library is loaded from the system directory by full path, never through
+// the search path: the installer plug-in runs from folders such as Downloads, where a planted
+// copy would otherwise be loaded.
 void* lookUpSystemFunction(const wchar_t* library, const char* name) noexcept;
 
 template <class Function>

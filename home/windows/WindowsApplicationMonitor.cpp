@@ -10,6 +10,7 @@
 #include "PackageFamily.h"
 #include "ProcessOwner.h"
 #include "ScopedHandle.h"
+#include "WmiTermination.h"
 #include "WmiValues.h"
 
 namespace Quarvo {
@@ -25,8 +26,6 @@ const wchar_t kDeletionQuery[] =
     L"SELECT * FROM __InstanceDeletionEvent WITHIN 1 WHERE TargetInstance ISA 'Win32_Process'";
 const wchar_t kRunningQuery[] = L"SELECT * FROM Win32_Process";
 
-// WMI's status codes are an enumeration beyond the range of a signed HRESULT.
-constexpr HRESULT wmiStatus(WBEMSTATUS status) { return static_cast<HRESULT>(static_cast<unsigned long>(status)); }
 
 // "pkg:" and the family name of a store application; empty for a desktop one.
 std::wstring storeApplicationName(HANDLE process) {
@@ -160,35 +159,10 @@ HRESULT WindowsApplicationMonitor::terminateThroughWmi(IWbemClassObject* process
   HRESULT status = process->Get(L"__PATH", 0, path.get(), nullptr, nullptr);
   if (FAILED(status)) return status;
   if (V_VT(path.get()) != VT_BSTR) return wmiStatus(WBEM_E_TYPE_MISMATCH);
-  ScopedBstr className(L"Win32_Process");
-  ScopedBstr methodName(L"Terminate");
-  if (!className || !methodName) return E_OUTOFMEMORY;
-  shellkit::ComRef<IWbemClassObject> processClass;
-  status = services_->GetObject(className.get(), 0, nullptr, processClass.receive(), nullptr);
-  if (FAILED(status)) return status;
-  shellkit::ComRef<IWbemClassObject> signature;
-  status = processClass->GetMethod(L"Terminate", 0, signature.receive(), nullptr);
-  if (FAILED(status)) return status;
-  if (!signature) return wmiStatus(WBEM_E_INVALID_METHOD_PARAMETERS);
   shellkit::ComRef<IWbemClassObject> input;
-  status = signature->SpawnInstance(0, input.receive());
+  status = prepareTerminateInput(services_, &input);
   if (FAILED(status)) return status;
-  ScopedVariant reason;
-  V_VT(reason.get()) = VT_I4;
-  V_I4(reason.get()) = 0;
-  status = input->Put(L"Reason", 0, reason.get(), 0);
-  if (FAILED(status)) return status;
-  shellkit::ComRef<IWbemClassObject> output;
-  status = services_->ExecMethod(V_BSTR(path.get()), methodName.get(), 0, nullptr, input.get(), output.receive(),
-                                 nullptr);
-  if (FAILED(status)) return status;
-  if (!output) return wmiStatus(WBEM_E_FAILED);
-  ScopedVariant result;
-  status = output->Get(L"ReturnValue", 0, result.get(), nullptr, nullptr);
-  if (FAILED(status)) return status;
-  // A refusal reported only in the value (access denied: 2) leaves the program running.
-  if (FAILED(VariantChangeType(result.get(), result.get(), 0, VT_I4)) || V_I4(result.get()) != 0) return wmiStatus(WBEM_E_FAILED);
-  return status;
+  return terminateAt(services_, V_BSTR(path.get()), input.get());
 }
 
 }  // namespace Quarvo

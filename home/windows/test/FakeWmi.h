@@ -17,9 +17,11 @@
 #include <string>
 #include <vector>
 
+#include "WmiTermination.h"
+
 namespace Quarvo::testing {
 
-constexpr HRESULT wmiStatus(WBEMSTATUS status) { return static_cast<HRESULT>(static_cast<unsigned long>(status)); }
+using Quarvo::wmiStatus;
 constexpr HRESULT kNotSupported = wmiStatus(WBEM_E_NOT_SUPPORTED);
 
 struct Releaser {

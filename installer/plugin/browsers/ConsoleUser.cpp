@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "SystemLibrary.h"
+#include "RuntimeBindings.h"
 
 namespace setup {
 
@@ -25,11 +25,16 @@ struct TerminalServices {
   FreeMemoryFunction freeMemory;
 };
 
+template <class Function>
+Function systemFunction(const wchar_t* library, const char* name) {
+  return reinterpret_cast<Function>(Quarvo::lookUpSystemFunction(library, name));
+}
+
 const TerminalServices& terminalServices() {
   static const TerminalServices bound{
-      reinterpret_cast<ActiveConsoleSessionFunction>(systemFunction(L"kernel32.dll", "WTSGetActiveConsoleSessionId")),
-      reinterpret_cast<QuerySessionFunction>(systemFunction(L"wtsapi32.dll", "WTSQuerySessionInformationW")),
-      reinterpret_cast<FreeMemoryFunction>(systemFunction(L"wtsapi32.dll", "WTSFreeMemory"))};
+      systemFunction<ActiveConsoleSessionFunction>(L"kernel32.dll", "WTSGetActiveConsoleSessionId"),
+      systemFunction<QuerySessionFunction>(L"wtsapi32.dll", "WTSQuerySessionInformationW"),
+      systemFunction<FreeMemoryFunction>(L"wtsapi32.dll", "WTSFreeMemory")};
   return bound;
 }
 

@@ -19,11 +19,12 @@
 #include "InstallerState.h"
 #include "TestPrograms.h"
 #include "WmiProcessCandidates.h"
+#include "WmiTermination.h"
 
 namespace {
 
 using setup::ProcessCandidates;
-using setup::wmiStatus;
+using Quarvo::wmiStatus;
 using setup::testing::InstallerState;
 
 bool runsUnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }

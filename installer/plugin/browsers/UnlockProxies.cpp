@@ -7,7 +7,7 @@
 #include "OperaDirectories.h"
 #include "PreferenceFiles.h"
 #include "ProxyApplication.h"
-#include "SystemLibrary.h"
+#include "RuntimeBindings.h"
 
 namespace setup {
 
@@ -19,7 +19,7 @@ using InternetSetOptionFunction = BOOL(WINAPI*)(HINTERNET internet, DWORD option
 // asked for.
 void announceSettingsChange() {
   static const auto setOption =
-      reinterpret_cast<InternetSetOptionFunction>(systemFunction(L"wininet.dll", "InternetSetOptionW"));
+      reinterpret_cast<InternetSetOptionFunction>(Quarvo::lookUpSystemFunction(L"wininet.dll", "InternetSetOptionW"));
   if (!setOption) return;
   if (setOption(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0)) {
     setOption(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);

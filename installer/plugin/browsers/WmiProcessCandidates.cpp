@@ -3,7 +3,8 @@
 #include <new>
 
 #include "ComRef.h"
-#include "WmiValues.h"
+#include "ScopedComValues.h"
+#include "WmiTermination.h"
 
 namespace setup {
 
@@ -62,39 +63,12 @@ std::optional<std::u16string> WmiProcessCandidates::caption() {
   return std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
 }
 
-HRESULT WmiProcessCandidates::prepareTermination() {
-  ScopedBstr className(L"Win32_Process");
-  if (!className) return E_OUTOFMEMORY;
-  ComRef<IWbemClassObject> processClass;
-  HRESULT status = services_->GetObject(className.get(), 0, nullptr, processClass.receive(), nullptr);
-  if (FAILED(status)) return status;
-  ComRef<IWbemClassObject> signature;
-  status = processClass->GetMethod(L"Terminate", 0, signature.receive(), nullptr);
-  if (FAILED(status)) return status;
-  // A method without an input signature cannot take the reason.
-  if (!signature) return wmiStatus(WBEM_E_INVALID_METHOD_PARAMETERS);
-  status = signature->SpawnInstance(0, input_.receive());
-  if (FAILED(status)) return status;
-  ScopedVariant reason;
-  V_VT(reason.get()) = VT_I4;
-  V_I4(reason.get()) = 0;
-  return input_->Put(L"Reason", 0, reason.get(), 0);
-}
+HRESULT WmiProcessCandidates::prepareTermination() { return Quarvo::prepareTerminateInput(services_.get(), &input_); }
 
 bool WmiProcessCandidates::terminate() {
   ScopedVariant path;
   if (FAILED(current_->Get(L"__PATH", 0, path.get(), nullptr, nullptr)) || V_VT(path.get()) != VT_BSTR) return false;
-  ScopedBstr method(L"Terminate");
-  if (!method) return false;
-  ComRef<IWbemClassObject> output;
-  if (FAILED(services_->ExecMethod(V_BSTR(path.get()), method.get(), 0, nullptr, input_.get(), output.receive(),
-                                   nullptr)) ||
-      !output) {
-    return false;
-  }
-  ScopedVariant result;
-  if (FAILED(output->Get(L"ReturnValue", 0, result.get(), nullptr, nullptr))) return false;
-  return SUCCEEDED(VariantChangeType(result.get(), result.get(), 0, VT_I4)) && V_I4(result.get()) == 0;
+  return SUCCEEDED(Quarvo::terminateAt(services_.get(), V_BSTR(path.get()), input_.get()));
 }
 
 }  // namespace

@@ -10,9 +10,6 @@
 
 namespace setup {
 
-// A WMI status as the HRESULT it is (the enumeration's constants overflow a signed long).
-constexpr HRESULT wmiStatus(WBEMSTATUS status) { return static_cast<HRESULT>(static_cast<unsigned long>(status)); }
-
 // Sets the process's COM security (the answer is ignored: the installer may have set it),
 // connects to ROOT\CIMV2 and starts the query over all processes. The calling thread must be in
 // a COM apartment. On failure the status and no candidates.
